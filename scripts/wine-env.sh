@@ -1,0 +1,49 @@
+# Sourced by the run, test and bench scripts: a display (Xvfb when there is
+# none, or always under CI), the build tree's private Wine prefix, and one
+# wineserver kept up until wine_stop.
+#   wine_start BUILD_DIR     exports DISPLAY, WINEPREFIX, WINEDEBUG
+#   wine_stop
+
+_xvfb_pid=""
+
+wine_start() {
+  local build="$1"
+  export WINEPREFIX="$build/wineprefix"
+  export WINEDEBUG=-all
+  if [[ -z "${DISPLAY:-}" || -n "${CI:-}" || -n "${SETUP_XVFB:-}" ]]; then
+    local n
+    for n in $(seq 90 120); do
+      [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+      _xvfb_pid=$!
+      export DISPLAY=":$n"
+      local i
+      for i in $(seq 1 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
+      break
+    done
+  fi
+  local fresh=""
+  if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+    fresh=1
+    mkdir -p "$WINEPREFIX"
+    # No Mono or Gecko installers: the setup needs neither.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i </dev/null >/dev/null 2>&1 || true
+  fi
+  # Started first and apart, so no pipe of ours is inherited by the server.
+  wineserver -p </dev/null >/dev/null 2>&1
+  wine wineboot </dev/null >/dev/null 2>&1 || true
+  if [[ -n "$fresh" ]]; then
+    # Without a window manager, unmanaged windows hide and close at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f </dev/null >/dev/null 2>&1
+  fi
+}
+
+wine_stop() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  if [[ -n "$_xvfb_pid" ]]; then
+    kill "$_xvfb_pid" 2>/dev/null || true
+    wait "$_xvfb_pid" 2>/dev/null || true
+    _xvfb_pid=""
+  fi
+}
