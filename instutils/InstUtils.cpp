@@ -325,6 +325,14 @@ LocalDateTime FileWriteDate(const std::string& path) {
     return DosToLocalDateTime(date, time);
 }
 
+bool SetFileWriteDate(HANDLE file, LocalDateTime date) {
+    uint16_t dosDate = 0, dosTime = 0;
+    if (!LocalDateTimeToDos(date, dosDate, dosTime)) return false;
+    FILETIME local, utc;
+    if (!DosDateTimeToFileTime(dosDate, dosTime, &local) || !LocalFileTimeToFileTime(&local, &utc)) return false;
+    return SetFileTime(file, nullptr, nullptr, &utc) != FALSE;
+}
+
 void WriteRawFile(const std::string& path, const std::string& bytes) {
     TUniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ, nullptr, CREATE_ALWAYS,

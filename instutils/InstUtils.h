@@ -59,4 +59,8 @@ bool IsPortableDescriptor(const unsigned char* descriptor, std::size_t size);
 
 LocalDateTime FileWriteDate(const std::string& path);
 LocalDateTime NowLocalDateTime();
+// Sets only the last-write time of an open file from a LocalDateTime, through
+// the DOS words and local time as the system's current rules give them.
+// False, and nothing set, outside 1980-2099.
+bool SetFileWriteDate(HANDLE file, LocalDateTime date);
 void WriteRawFile(const std::string& path, const std::string& bytes);
