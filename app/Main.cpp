@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <new>
@@ -82,3 +83,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     DoneInstUtils();
     return exitCode;
 }
+
+// The library's default terminate handler demangles type names for its
+// report, which would add a demangler of some 45 KB to the setup. Errors are
+// reported by start-up itself; a terminate is simply an abnormal end.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx

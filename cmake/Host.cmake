@@ -5,6 +5,7 @@ set(SETUP_WARNINGS -Wall -Wextra -Wpedantic)
 
 add_library(payload_format STATIC
   ${CMAKE_SOURCE_DIR}/payload/PayloadTable.cpp
+  ${CMAKE_SOURCE_DIR}/payload/PayloadWriter.cpp
   ${CMAKE_SOURCE_DIR}/instutils/DosTime.cpp)
 target_include_directories(payload_format PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(payload_format PUBLIC ZLIB::ZLIB)
@@ -15,6 +16,7 @@ target_link_libraries(payloadtool PRIVATE payload_format)
 target_compile_options(payloadtool PRIVATE ${SETUP_WARNINGS})
 
 add_executable(drawart ${CMAKE_SOURCE_DIR}/tools/drawart.cpp)
+target_link_libraries(drawart PRIVATE ZLIB::ZLIB)
 target_compile_options(drawart PRIVATE ${SETUP_WARNINGS})
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")

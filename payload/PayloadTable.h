@@ -34,7 +34,8 @@ struct TTableRecord {
 // or has a negative size rejects the whole table (EPayloadDamaged).
 std::vector<TTableRecord> IndexTable(const unsigned char* data, int32_t dataSize);
 
-// Appends one record to a table under construction (used by the host tool).
+// Writing (PayloadWriter.cpp, linked into the tools and tests only):
+// appends one record to a table under construction.
 void AppendRecord(std::string& table, const std::string& name, double date,
                   const std::string& bytes);
 

@@ -2,7 +2,8 @@
 //
 //   Logo.bmp       120 x 260, 24-bit, left panel of the welcome page
 //   LogoSmall.bmp   34 x 34,  24-bit, emblem for the top banner (on white)
-//   Setup.ico      256/48/32/16 px, 32-bit BGRA DIB entries with AND masks
+//   Setup.ico      256/48/32/16 px, 32 bpp: the 256 px image as PNG, the
+//                  others as BGRA DIB entries with AND masks
 //
 // Everything is computed from geometry, so the output is byte-for-byte the
 // same on every run and nothing binary has to live in the repository.
@@ -17,6 +18,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <zlib.h>
 
 namespace {
 
@@ -340,9 +343,52 @@ std::vector<uint8_t> IconDib(const Image &img) {
   return out;
 }
 
+void PutBE32(std::vector<uint8_t> &out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back((v >> shift) & 0xff);
+}
+
+void PngChunk(std::vector<uint8_t> &out, const char *type, const std::vector<uint8_t> &data) {
+  PutBE32(out, static_cast<uint32_t>(data.size()));
+  const size_t start = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  PutBE32(out, static_cast<uint32_t>(crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+}
+
+// PNG (straight RGBA, 8 bits a channel), as icons keep their 256 px image:
+// a tenth of the size of the same image as a DIB.
+std::vector<uint8_t> Png(const Image &img) {
+  std::vector<uint8_t> raw;
+  for (int y = 0; y < img.h; ++y) {
+    raw.push_back(0);  // no filter
+    for (int x = 0; x < img.w; ++x) {
+      const Rgba &c = img.px[static_cast<size_t>(y) * img.w + x];
+      const uint8_t a = Byte(c.a);
+      const double k = a ? 1.0 / c.a : 0.0;
+      raw.push_back(a ? Byte(c.r * k) : 0);
+      raw.push_back(a ? Byte(c.g * k) : 0);
+      raw.push_back(a ? Byte(c.b * k) : 0);
+      raw.push_back(a);
+    }
+  }
+  uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
+  std::vector<uint8_t> packed(packed_size);
+  compress2(packed.data(), &packed_size, raw.data(), static_cast<uLong>(raw.size()), 9);
+  packed.resize(packed_size);
+  std::vector<uint8_t> header;
+  PutBE32(header, static_cast<uint32_t>(img.w));
+  PutBE32(header, static_cast<uint32_t>(img.h));
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, deflate, no interlace
+  std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  PngChunk(out, "IHDR", header);
+  PngChunk(out, "IDAT", packed);
+  PngChunk(out, "IEND", {});
+  return out;
+}
+
 std::vector<uint8_t> Ico(const std::vector<Image> &images) {
   std::vector<std::vector<uint8_t>> dibs;
-  for (const Image &img : images) dibs.push_back(IconDib(img));
+  for (const Image &img : images) dibs.push_back(img.w >= 256 ? Png(img) : IconDib(img));
   std::vector<uint8_t> out;
   Put16(out, 0);  // reserved
   Put16(out, 1);  // icon
