@@ -42,6 +42,9 @@ wine_start() {
     touch "$WINEPREFIX/.setup-configured"
   fi
   _wine_drives "$build"
+  # Wine finds Marlett, the font of the caption buttons, only in the prefix:
+  # without it they are drawn as letters.
+  cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # Started first and apart, so no pipe of ours is inherited by the server.
   wineserver -p </dev/null >/dev/null 2>&1
   wine wineboot </dev/null >/dev/null 2>&1 || true
