@@ -46,7 +46,7 @@ wine_start() {
   # without it they are drawn as letters.
   cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # Started first and apart, so no pipe of ours is inherited by the server.
-  wineserver -p </dev/null >/dev/null 2>&1
+  wineserver -p </dev/null >/dev/null 2>&1 || true  # one may be up already
   wine wineboot </dev/null >/dev/null 2>&1 || true
 }
 
