@@ -267,6 +267,18 @@ uint8_t Byte(double v) {
   return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
 }
 
+// Straight (not premultiplied) 8-bit channels, as icons and PNG store them.
+struct Straight {
+  uint8_t r, g, b, a;
+};
+
+Straight Unpremultiply(const Rgba &c) {
+  const uint8_t a = Byte(c.a);
+  if (!a) return {0, 0, 0, 0};
+  const double k = 1.0 / c.a;
+  return {Byte(c.r * k), Byte(c.g * k), Byte(c.b * k), a};
+}
+
 void Put16(std::vector<uint8_t> &out, uint32_t v) {
   out.push_back(v & 0xff);
   out.push_back((v >> 8) & 0xff);
@@ -326,13 +338,8 @@ std::vector<uint8_t> IconDib(const Image &img) {
   PutInfoHeader(out, img.w, img.h * 2, 32, xor_bytes + and_bytes, 0);
   for (int y = img.h - 1; y >= 0; --y)
     for (int x = 0; x < img.w; ++x) {
-      const Rgba &c = img.px[static_cast<size_t>(y) * img.w + x];
-      const uint8_t a = Byte(c.a);
-      const double k = a ? 1.0 / c.a : 0.0;
-      out.push_back(a ? Byte(c.b * k) : 0);
-      out.push_back(a ? Byte(c.g * k) : 0);
-      out.push_back(a ? Byte(c.r * k) : 0);
-      out.push_back(a);
+      const Straight c = Unpremultiply(img.px[static_cast<size_t>(y) * img.w + x]);
+      out.insert(out.end(), {c.b, c.g, c.r, c.a});
     }
   for (int y = img.h - 1; y >= 0; --y) {
     std::vector<uint8_t> row(mask_stride, 0);
@@ -362,13 +369,8 @@ std::vector<uint8_t> Png(const Image &img) {
   for (int y = 0; y < img.h; ++y) {
     raw.push_back(0);  // no filter
     for (int x = 0; x < img.w; ++x) {
-      const Rgba &c = img.px[static_cast<size_t>(y) * img.w + x];
-      const uint8_t a = Byte(c.a);
-      const double k = a ? 1.0 / c.a : 0.0;
-      raw.push_back(a ? Byte(c.r * k) : 0);
-      raw.push_back(a ? Byte(c.g * k) : 0);
-      raw.push_back(a ? Byte(c.b * k) : 0);
-      raw.push_back(a);
+      const Straight c = Unpremultiply(img.px[static_cast<size_t>(y) * img.w + x]);
+      raw.insert(raw.end(), {c.r, c.g, c.b, c.a});
     }
   }
   uLongf packed_size = compressBound(static_cast<uLong>(raw.size()));
