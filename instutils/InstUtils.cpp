@@ -57,15 +57,75 @@ bool IsFolderLink(DWORD attributes) {
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Deletes one entry found in a folder. A link to a folder is removed as a
-// link: its target is never entered.
-void DeleteEntry(const std::string& path, DWORD attributes) {
+// The system's own spelling of what a path opens ("\\?\C:\A\b", no trailing
+// backslash), without following a link at its end where the system can help
+// it; empty when it cannot be opened.
+std::wstring FinalPathOf(const std::string& path) {
+    TUniqueFile file(CreateFileW(ToWide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                 nullptr));
+    if (!file) return {};
+    std::wstring s(MAX_PATH, L'\0');
+    for (;;) {
+        // Too small a buffer gives the size needed, NUL included; else the length.
+        const DWORD n = GetFinalPathNameByHandleW(file.get(), s.data(), static_cast<DWORD>(s.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return {};
+        const bool fits = n < s.size();
+        s.resize(n);
+        if (fits) break;
+    }
+    if (!s.empty() && s.back() == L'\\') s.pop_back();
+    return s;
+}
+
+// True when the entry `name`, found by a search in `folder`, may be deleted
+// there: it opens as itself. Wine opens a Unix symbolic link at its target
+// even when asked not to follow it, and its DeleteFileW and RemoveDirectoryW
+// then delete the file or the empty folder the link points to: such an entry
+// resolves elsewhere and is left alone. Where the system cannot say where
+// things lie, the attributes decide, and a link is left alone.
+bool MayDeleteInPlace(const std::wstring& folderFinal, const std::string& folder, const std::string& name,
+                      DWORD attributes) {
+    const std::wstring entry = folderFinal.empty() ? std::wstring() : FinalPathOf(folder + name);
+    if (entry.empty()) return !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    const std::wstring expected = folderFinal + L'\\' + ToWide(name);
+    return entry.size() == expected.size() &&
+           CompareStringOrdinal(entry.data(), static_cast<int>(entry.size()), expected.data(),
+                                static_cast<int>(expected.size()), TRUE) == CSTR_EQUAL;
+}
+
+void DeleteTreeIn(const std::string& folder);
+
+// Deletes one entry found in `folder` (with its trailing backslash). A link to
+// a folder is removed as a link: its target is never entered.
+void DeleteEntry(const std::wstring& folderFinal, const std::string& folder, const std::string& name,
+                 DWORD attributes) {
+    if (!MayDeleteInPlace(folderFinal, folder, name, attributes)) return;
+    const std::string path = folder + name;
     if (IsFolderLink(attributes))
         RemoveDirectoryW(ToWide(path).c_str());
     else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        DeleteFolderTree(path);
+        DeleteTreeIn(path + '\\');
     else
         DeleteFileW(ToWide(path).c_str());
+}
+
+// Empties and removes a folder known not to be a link; `folder` ends with "\".
+void DeleteTreeIn(const std::string& folder) {
+    const std::wstring folderFinal = FinalPathOf(folder);
+    WIN32_FIND_DATAA found;
+    {
+        TUniqueFind search(FindFirstFileA((folder + "*.*").c_str(), &found));
+        if (search) {
+            do {
+                if (!IsDotEntry(found.cFileName))
+                    DeleteEntry(folderFinal, folder, found.cFileName, found.dwFileAttributes);
+            } while (FindNextFileA(search.get(), &found));
+        }
+    }
+    RemoveDirectoryW(ToWide(folder).c_str());
 }
 
 LocalDateTime SystemTimeToLocalDateTime(const SYSTEMTIME& t) {
@@ -180,24 +240,18 @@ void DeleteFolderTree(const std::string& path) {
     std::string p = path;
     EnsureBackslash(p);
     if (p.empty()) return;
-    // A link standing where the tree should be is removed, never followed.
     std::string self = p;
     DropLastChar(self);
-    const DWORD selfAttributes = GetFileAttributesW(ToWide(self).c_str());
-    if (selfAttributes != INVALID_FILE_ATTRIBUTES && IsFolderLink(selfAttributes)) {
-        RemoveDirectoryW(ToWide(self).c_str());
+    const DWORD attributes = GetFileAttributesW(ToWide(self).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !IsFolderLink(attributes)) {
+        DeleteTreeIn(p);
         return;
     }
-    WIN32_FIND_DATAA found;
-    {
-        TUniqueFind search(FindFirstFileA((p + "*.*").c_str(), &found));
-        if (search) {
-            do {
-                if (!IsDotEntry(found.cFileName)) DeleteEntry(p + found.cFileName, found.dwFileAttributes);
-            } while (FindNextFileA(search.get(), &found));
-        }
-    }
-    RemoveDirectoryW(ToWide(p).c_str());
+    // A link standing where the tree should be is removed, never followed.
+    const std::size_t cut = self.find_last_of('\\');
+    if (cut == std::string::npos) return;
+    const std::string parent = self.substr(0, cut + 1);
+    DeleteEntry(FinalPathOf(parent), parent, self.substr(cut + 1), attributes);
 }
 
 std::string SpecialFolder(int csidl) {
@@ -243,12 +297,13 @@ std::string NewTempFileName() {
 void PurgeTempFiles() {
     const std::string folder = TempFolder();
     const std::string prefix = TempPrefix();
+    const std::wstring folderFinal = FinalPathOf(folder);
     WIN32_FIND_DATAA found;
     TUniqueFind search(FindFirstFileA((folder + "*.*").c_str(), &found));
     if (!search) return;
     do {
         if (std::string(found.cFileName).compare(0, prefix.size(), prefix) == 0)
-            DeleteEntry(folder + found.cFileName, found.dwFileAttributes);
+            DeleteEntry(folderFinal, folder, found.cFileName, found.dwFileAttributes);
     } while (FindNextFileA(search.get(), &found));
 }
 
