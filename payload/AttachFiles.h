@@ -4,6 +4,7 @@
 #pragma once
 
 #include "instutils/DosTime.h"
+#include "records/Dialogs.h"
 
 #include <cstdint>
 #include <memory>
@@ -48,7 +49,9 @@ public:
                     InstallMode Mode);
     // Writes one entry (or, with Entry null, the last entry called Name) to
     // Target with its time stamp, asking Abort/Retry/Ignore on failure. False
-    // only after Abort.
+    // after Abort, or when the question could not be shown. A failed attempt
+    // leaves whatever stood at Target as it was; an entry whose name would
+    // leave its folder is never written.
     bool ExtractFile(const TAttachedFile* Entry, const std::string& Name, const std::string& Target);
 
     const unsigned char* EntryData(const TAttachedFile& entry) const { return Data + entry.Offset; }
@@ -64,8 +67,23 @@ private:
     void Load(const void* stream, int32_t streamSize);
     bool QueueOne(TAttachedFile& entry, const std::string& Folder, uint8_t Group,
                   InstallMode Mode, InstallMode RequestedMode);
-    bool WriteAttempt(const TAttachedFile& entry, const std::string& Target);
+    // One try at writing the entry (null: no such entry, which fails).
+    bool WriteAttempt(const TAttachedFile* entry, const std::string& Target);
 };
+
+// True when a payload entry name, appended to a folder, stays inside it: not
+// empty, no drive or stream colon, not rooted (so no UNC path either), no part
+// made only of dots and blanks (".." and the forms Windows trims to it), no
+// DOS device name. Both "\\" and "/" count as separators, as they do for Windows.
+bool IsSafeEntryName(const std::string& name);
+
+// What a failed extraction does with the user's answer. Ok comes only when
+// the box could not be shown; asking again would then loop, so it gives up.
+enum class TFailureAction { GiveUp, Skip, TryAgain };
+TFailureAction FailureActionOf(MessageResult answer);
+
+// The question asked when a target cannot be written, Target filled in.
+std::string CannotCreateMessage(const std::string& Target);
 
 // The one store of the program, created first at start-up and destroyed last.
 extern TAttachedFiles* AttachedFiles;

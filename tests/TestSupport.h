@@ -180,3 +180,115 @@ inline std::string ReadWholeFile(const std::string& path) {
     data.resize(got);
     return data;
 }
+
+#include <algorithm>
+#include <atomic>
+#include <vector>
+
+// The names in a folder (without "." and ".."), sorted.
+inline std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    TUniqueFind search(FindFirstFileA((folder + (folder.empty() || folder.back() == '\\' ? "*" : "\\*")).c_str(),
+                                      &found));
+    if (!search) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search.get(), &found));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// One message box seen by TBoxAnswerer.
+struct TSeenBox {
+    std::wstring Caption;
+    std::wstring Text;          // the static control 0xFFFF
+    std::vector<int> Buttons;   // which of IDOK..IDNO the box has, in that order
+    HWND Owner = nullptr;
+    HICON Icon = nullptr;       // the icon shown, or null
+};
+
+// Answers this process's message boxes from a second thread while the test's
+// thread sits in the box: the n-th box gets the n-th button id, after
+// Before(n, box) ran. A box beyond the script is recorded too and closed with
+// Abort, Cancel, No or OK, whichever it has, so a test never hangs on an
+// unexpected question.
+class TBoxAnswerer {
+public:
+    explicit TBoxAnswerer(std::vector<int> answers, std::function<void(std::size_t, HWND)> before = {})
+        : answers_(std::move(answers)), before_(std::move(before)), thread_([this] { Run(); }) {}
+    ~TBoxAnswerer() { Stop(); }
+    TBoxAnswerer(const TBoxAnswerer&) = delete;
+    TBoxAnswerer& operator=(const TBoxAnswerer&) = delete;
+
+    // Ends the watch; call once the boxes' caller has returned.
+    const std::vector<TSeenBox>& Stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        return seen_;
+    }
+
+    static std::wstring TextOf(HWND wnd) {
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(wnd)) + 1, L'\0');
+        text.resize(static_cast<std::size_t>(GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
+        return text;
+    }
+
+private:
+    static HICON IconOf(HWND box) {
+        HICON icon = nullptr;
+        EnumChildWindows(
+            box,
+            [](HWND child, LPARAM param) -> BOOL {
+                char cls[32] = {};
+                GetClassNameA(child, cls, sizeof cls);
+                if (lstrcmpiA(cls, "Static") != 0 || (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+                    return TRUE;
+                *reinterpret_cast<HICON*>(param) =
+                    reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&icon));
+        return icon;
+    }
+
+    void Run() {
+        while (!stop_) {
+            HWND box = FindProcessWindow(GetCurrentProcessId(), "#32770");
+            if (!box) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                continue;
+            }
+            TSeenBox seen;
+            seen.Caption = TextOf(box);
+            seen.Text = TextOf(GetDlgItem(box, 0xFFFF));
+            for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO})
+                if (GetDlgItem(box, id)) seen.Buttons.push_back(id);
+            seen.Owner = GetWindow(box, GW_OWNER);
+            seen.Icon = IconOf(box);
+            const std::size_t index = seen_.size();
+            seen_.push_back(seen);
+            if (before_ && index < answers_.size()) before_(index, box);
+            int id = 0;
+            if (index < answers_.size()) {
+                id = answers_[index];
+            } else {
+                for (int fallback : {IDABORT, IDCANCEL, IDNO, IDOK})
+                    if (GetDlgItem(box, fallback)) {
+                        id = fallback;
+                        break;
+                    }
+            }
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+            WaitFor([box] { return !IsWindow(box) || !IsWindowVisible(box); });
+        }
+    }
+
+    std::vector<int> answers_;
+    std::function<void(std::size_t, HWND)> before_;
+    std::vector<TSeenBox> seen_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};

@@ -151,11 +151,3 @@ TEST(AttachedFiles, DestructionDeletesTheSetupsTemporaryFiles) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    InitInstUtils();
-    testing::InitGoogleTest(&argc, argv);
-    const int rc = RUN_ALL_TESTS();
-    DoneInstUtils();
-    return rc;
-}

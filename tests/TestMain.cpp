@@ -1,5 +1,6 @@
-// Runner of the InstUtils tests: the utilities need their start-up (DLL
-// search, OLE, the special-folder entry) before any case runs.
+// Runner of the tests that use the installation utilities: they need their
+// start-up (DLL search, OLE, the special-folder entry) before any case runs,
+// as the setup itself does.
 #include "instutils/InstUtils.h"
 
 #include <gtest/gtest.h>
