@@ -1,6 +1,10 @@
-// The baseline for start-up: a bare Win32 program that shows one window and
-// ends when it is closed.
+// The baseline for start-up and memory: a bare Win32 program that shows one
+// window and ends when it is closed. With "ole" it first initialises OLE, as
+// the setup must, to tell that cost apart from the payload's.
 #include <windows.h>
+#include <objbase.h>
+
+#include <cstring>
 
 namespace {
 
@@ -14,7 +18,9 @@ LRESULT CALLBACK BareProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    const bool ole = commandLine && std::strstr(commandLine, "ole");
+    if (ole) OleInitialize(nullptr);
     WNDCLASSA cls{};
     cls.lpfnWndProc = BareProc;
     cls.hInstance = instance;
@@ -25,5 +31,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowWindow(wnd, SW_SHOW);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    if (ole) OleUninitialize();
     return 0;
 }

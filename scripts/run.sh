@@ -9,8 +9,8 @@ source scripts/wine-env.sh
 build="$PWD/build/windows"
 headless=""
 [[ -z "${DISPLAY:-}" || -n "${CI:-}" ]] && headless=1
-wine_start "$build"
 trap wine_stop EXIT
+wine_start "$build"
 if [[ -z "$headless" ]]; then
   wine "$build/SwedishSpellcheckerSetup.exe"
   exit 0

@@ -6,8 +6,8 @@ cd "$(dirname "$0")/.."
 bash scripts/build.sh
 source scripts/wine-env.sh
 build="$PWD/build/windows"
-wine_start "$build"
 trap wine_stop EXIT
+wine_start "$build"
 rc=0
 ctest --preset host || rc=$?
 ctest --preset windows -j2 || rc=$?
