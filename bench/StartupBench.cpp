@@ -3,29 +3,12 @@
 // under the same Wine, interleaved rounds, medians side by side.
 //   StartupBench SETUP.exe BARE.exe [ROUNDS]
 #include "BenchSupport.h"
+#include "tools/WindowSearch.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-
-HWND VisibleWindowOf(DWORD pid) {
-    struct TFind {
-        DWORD Pid;
-        HWND Found;
-    } find{pid, nullptr};
-    EnumWindows(
-        [](HWND wnd, LPARAM param) -> BOOL {
-            auto* f = reinterpret_cast<TFind*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(wnd, &owner);
-            if (owner != f->Pid || !IsWindowVisible(wnd)) return TRUE;
-            f->Found = wnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.Found;
-}
 
 // Milliseconds from CreateProcess to a visible window; the process is then
 // closed. Negative on failure.
@@ -37,7 +20,7 @@ double TimeToWindow(const std::string& exe) {
     const double t0 = NowMs();
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     HWND wnd = nullptr;
-    while (!(wnd = VisibleWindowOf(pi.dwProcessId)) && NowMs() - t0 < 20000) Sleep(1);
+    while (!(wnd = FindVisibleWindow(pi.dwProcessId, nullptr)) && NowMs() - t0 < 20000) Sleep(1);
     const double elapsed = NowMs() - t0;
     if (wnd) PostMessageA(wnd, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);

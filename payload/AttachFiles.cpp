@@ -144,9 +144,7 @@ bool TAttachedFiles::QueueFiles(const std::string& NameOrPrefix, const std::stri
 
 bool TAttachedFiles::QueueOne(TAttachedFile& entry, const std::string& Folder, uint8_t Group,
                               InstallMode Mode, InstallMode RequestedMode) {
-    std::string target = Folder;
-    EnsureBackslash(target);
-    target += entry.Name;
+    const std::string target = JoinPath(Folder, entry.Name);
     // A name that would leave Folder is queued without looking outside it, so
     // the run reaches it and ExtractFile refuses it with the usual question.
     const bool safe = IsSafeEntryName(entry.Name);

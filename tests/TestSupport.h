@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "TestPaths.h"
+#include "tools/WindowSearch.h"
 
 // A Linux path named by an environment variable (else by the build), as Wine
 // sees it (Z:\...).
@@ -50,30 +51,6 @@ inline bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 1000
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return condition();
-}
-
-// The first visible top-level window of a process with the given class
-// (null for any class), or null.
-inline HWND FindProcessWindow(DWORD processId, const char* windowClass) {
-    struct TSearch {
-        DWORD Pid;
-        const char* Class;
-        HWND Found;
-    } search{processId, windowClass, nullptr};
-    EnumWindows(
-        [](HWND wnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<TSearch*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(wnd, &pid);
-            if (pid != s->Pid || !IsWindowVisible(wnd)) return TRUE;
-            char cls[64] = {};
-            GetClassNameA(wnd, cls, sizeof cls);
-            if (s->Class && std::string(cls) != s->Class) return TRUE;
-            s->Found = wnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
 }
 
 inline std::string WindowText(HWND wnd) {
@@ -255,7 +232,7 @@ private:
 
     void Run() {
         while (!stop_) {
-            HWND box = FindProcessWindow(GetCurrentProcessId(), "#32770");
+            HWND box = FindVisibleWindow(GetCurrentProcessId(), "#32770");
             if (!box) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 continue;

@@ -51,7 +51,7 @@ TEST(SetupRun, ShowsTheWizardUnderTheApplicationWindowAndEndsWithZero) {
     TProcess setup('"' + SetupExe() + '"');
     ASSERT_TRUE(setup.Started());
     HWND wizard = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (wizard = FindProcessWindow(setup.Id(), "TForm")) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (wizard = FindVisibleWindow(setup.Id(), "TForm")) != nullptr; }));
     EXPECT_EQ(WindowText(wizard), SetupTitle);
 
     // The hidden application window owns the wizard and carries title and icon.
@@ -76,7 +76,7 @@ TEST(SetupRun, ShowsTheWizardUnderTheApplicationWindowAndEndsWithZero) {
 TEST(SetupRun, ClosingTheWizardEndsWithZero) {
     TProcess setup('"' + SetupExe() + '"');
     HWND wizard = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (wizard = FindProcessWindow(setup.Id(), "TForm")) != nullptr; }));
+    ASSERT_TRUE(WaitFor([&] { return (wizard = FindVisibleWindow(setup.Id(), "TForm")) != nullptr; }));
     PostMessageA(wizard, WM_CLOSE, 0, 0);
     EXPECT_EQ(setup.Wait(), 0u);
 }
@@ -89,13 +89,13 @@ TEST(SetupRun, RefusesADamagedPayloadWithAMessageAndExitCodeOne) {
         ASSERT_TRUE(FileExists(exe)) << exe;
         TProcess setup('"' + exe + '"');
         HWND box = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (box = FindProcessWindow(setup.Id(), "#32770")) != nullptr; }))
+        ASSERT_TRUE(WaitFor([&] { return (box = FindVisibleWindow(setup.Id(), "#32770")) != nullptr; }))
             << "exit code " << setup.Wait(0);
         EXPECT_EQ(WindowText(box), SetupTitle);
         const std::string text = WindowText(GetDlgItem(box, 0xFFFF));
         EXPECT_NE(text.find("damaged"), std::string::npos) << text;
         EXPECT_NE(text.find("download"), std::string::npos) << text;
-        EXPECT_EQ(FindProcessWindow(setup.Id(), "TForm"), nullptr) << "no wizard behind the box";
+        EXPECT_EQ(FindVisibleWindow(setup.Id(), "TForm"), nullptr) << "no wizard behind the box";
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         EXPECT_EQ(setup.Wait(), 1u);
     }
